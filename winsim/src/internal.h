@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace winsim::detail
@@ -64,6 +65,13 @@ struct Element {
 
 struct DeviceSet {
     std::vector<Element> members;
+    std::unordered_map<int, size_t> byDevInst; // devInst to its place in members
+
+    void Add(const Element& element)
+    {
+        byDevInst[element.devInst] = members.size();
+        members.push_back(element);
+    }
 };
 
 struct InfSection {

@@ -359,7 +359,7 @@ bool Deserialize(const std::string& bytes, Machine* out)
             el.flagsEx = DWORD(r.U());
             el.driverPath = r.S();
             el.selected = r.U() != 0;
-            s.members.push_back(el);
+            s.Add(el);
         }
         m.sets[h] = s;
     }

@@ -33,9 +33,9 @@ Element* ElementOf(HDEVINFO set, PSP_DEVINFO_DATA data, const char* call)
         SetError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    for (Element& e : s->members)
-        if (DWORD(e.devInst) == data->DevInst)
-            return &e;
+    auto found = s->byDevInst.find(int(data->DevInst));
+    if (found != s->byDevInst.end())
+        return &s->members[found->second];
     SetError(ERROR_INVALID_PARAMETER);
     return nullptr;
 }
@@ -400,7 +400,7 @@ HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* ClassGuid, PCSTR Enumerator, HW
             continue;
         Element e;
         e.devInst = int(i);
-        set.members.push_back(e);
+        set.Add(e);
     }
     uintptr_t h = NewHandle();
     M().sets[h] = set;
