@@ -206,6 +206,9 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD 
     RegKey* key = FindKey(path);
     if (!key)
         return ERROR_KEY_DELETED;
+    // Stored as handed over. Windows also keeps a terminating NUL that a text value's byte count
+    // left out when the byte after the data is NUL; doing that here would read past the
+    // caller's buffer, so tests see exactly the count the program passed.
     SetValue(*key, lpValueName ? lpValueName : "", dwType,
              std::string(reinterpret_cast<const char*>(lpData), lpData ? cbData : 0));
     return ERROR_SUCCESS;
