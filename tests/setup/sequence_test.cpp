@@ -221,6 +221,24 @@ TEST_F(SetupRun, SourcePathHelperStartsFromOwnDirectoryQuoted)
     }
 }
 
+TEST_F(SetupRun, FrameFillsTheScreenWithTheConfiguredCaption)
+{
+    winsim::SetScreen(800, 600);
+    WriteConfig(InfoOnly().Set("APP_TITLE", "Velora Display Setup"));
+
+    EXPECT_EQ(0, Run());
+
+    auto windows = winsim::Windows();
+    ASSERT_EQ(1u, windows.size());
+    EXPECT_EQ("Velora Display Setup", winsim::WindowText(windows[0]));
+    winsim::Placement placement = winsim::WindowPlacement(windows[0]);
+    EXPECT_EQ(0, placement.x);
+    EXPECT_EQ(0, placement.y);
+    EXPECT_EQ(800, placement.cx);
+    EXPECT_EQ(600, placement.cy);
+    EXPECT_TRUE(placement.flags & SWP_NOZORDER);
+}
+
 TEST_F(SetupRun, HelpRequestEndsAtOnceWithoutStoppingTheToolkit)
 {
     WriteConfig(FullInstall());

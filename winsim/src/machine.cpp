@@ -224,6 +224,14 @@ HWND AddWindow(const std::string& title)
     return reinterpret_cast<HWND>(id);
 }
 
+std::vector<HWND> Windows()
+{
+    std::vector<HWND> all;
+    for (const WindowRec& w : M().windows)
+        all.push_back(reinterpret_cast<HWND>(w.id));
+    return all;
+}
+
 static WindowRec* Win(HWND hwnd)
 {
     for (WindowRec& w : M().windows)

@@ -58,6 +58,7 @@ void PostQuit(); // queues WM_QUIT on the thread's queue, as PostQuitMessage(0) 
 void QueueMessage(HWND hwnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 long Dispatched();                        // messages handed to DispatchMessageA since Reset()
 HWND AddWindow(const std::string& title); // a top-level window the program may use as its own
+std::vector<HWND> Windows(); // every window made so far, oldest first
 std::string WindowText(HWND hwnd);
 struct Placement {
     int x, y, cx, cy;
