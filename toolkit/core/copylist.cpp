@@ -56,6 +56,8 @@ int Refuse(HWND parent, const CopyItem& item)
     DWORD error = GetLastError();
     std::string text =
         "Setup could not copy the file\n" + item.source + "\nto\n" + item.destination + ".";
+    NoteMessage(text);
+    Ui().Progress(0, 0);
     Ui().ShowMessage(parent, text.c_str(), "Setup", MB_OK | MB_ICONSTOP);
     SetLastError(error);
     return 1;
@@ -64,7 +66,10 @@ int Refuse(HWND parent, const CopyItem& item)
 
 int CopyFiles(HWND parent)
 {
-    for (const CopyItem& item : St().copyList) {
+    const std::vector<CopyItem>& list = St().copyList;
+    for (size_t i = 0; i < list.size(); ++i) {
+        const CopyItem& item = list[i];
+        Ui().Progress(i, list.size());
         std::string folder = Folder(item.destination);
         if (!folder.empty())
             MakeFolders(folder);
@@ -77,6 +82,9 @@ int CopyFiles(HWND parent)
             return Refuse(parent, item);
         Ui().Log("copy " + item.source + " -> " + item.destination);
     }
+    if (!list.empty())
+        Ui().Progress(list.size(), list.size());
+    Ui().Progress(0, 0);
     return 0;
 }
 

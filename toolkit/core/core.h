@@ -5,6 +5,7 @@
 #pragma once
 #include "platform.h"
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -35,6 +36,17 @@
 namespace tk
 {
 
+// One showing of a dialog, as FDoDialogExt was asked for it.
+struct DialogCall {
+    HWND parent = nullptr;
+    std::string library, procedure;
+    int id = 0;
+    std::string helpLibrary, helpProcedure;
+    int helpId = 0;
+    int showing = 0;    // of this dialog id in the whole run, from 1
+    bool again = false; // the dialog is already open on top and is shown once more
+};
+
 // What a front end supplies. The host front end records into the simulated machine; the
 // Windows one shows real windows, or plays the answer script when unattended.
 struct Frontend {
@@ -43,12 +55,55 @@ struct Frontend {
     virtual void Log(const std::string& line) = 0;
     // Runs one showing of a dialog that the core has already accepted; false: it could not be
     // shown (the last error says why). The dialog leaves its results in the symbols.
-    virtual bool ShowDialog(HWND parent, int dialogId, int showing) = 0;
+    virtual bool ShowDialog(const DialogCall& call) = 0;
+    // The dialog on top of the stack was closed (the core has already taken it off).
+    virtual void DialogClosed(int dialogId)
+    {
+        (void)dialogId;
+    }
     virtual int ShowMessage(HWND parent, const char* text, const char* caption, UINT style) = 0;
     // The folder that holds the program groups (no final backslash).
     virtual std::string ProgramsFolder() = 0;
     virtual bool WriteLink(const std::string& linkPath, const std::string& target,
                            const std::string& arguments) = 0;
+    // The frame window; null with the last error set when it cannot be made.
+    virtual HWND CreateFrame() = 0;
+    virtual void DestroyFrame(HWND frame) = 0;
+    // The instance handle HinstFrame answers while the frame is up.
+    virtual HINSTANCE FrameInstance()
+    {
+        return reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(0x400000));
+    }
+    // Called once the core has accepted the library and the id (0: no bitmap).
+    virtual bool ShowBitmap(const char* library, int bitmapId)
+    {
+        (void)library;
+        (void)bitmapId;
+        return true;
+    }
+    // Copy progress: done of total files; total 0 hides the gauge.
+    virtual void Progress(size_t done, size_t total)
+    {
+        (void)done;
+        (void)total;
+    }
+    virtual void WaitCursor(bool on)
+    {
+        (void)on;
+    }
+    // The run starts with these options (the answer script is already loaded); false ends
+    // InitializeFrame with a failure, *error saying why.
+    virtual bool BeginRun(const struct FrameOptions& options, std::string* error)
+    {
+        (void)options;
+        (void)error;
+        return true;
+    }
+    // The run is over; outcome is "completed", "abandoned by the user" or "failed: <why>".
+    virtual void EndRun(const std::string& outcome)
+    {
+        (void)outcome;
+    }
 };
 
 void SetFrontend(Frontend* frontend);
@@ -107,7 +162,7 @@ void SplitCommandLine(const std::string& commandLine, std::string* target, std::
 bool ValidDir(const char* path);
 
 // ---- Dialogs
-bool DoDialog(HWND parent, const char* library, int dialogId, const char* dialogProc);
+bool DoDialog(const DialogCall& call); // fills in showing and again
 bool KillDialogs(int count);
 std::vector<int> OpenDialogs(); // bottom first
 constexpr int kMaxShowingsInARow = 100;
@@ -159,6 +214,24 @@ struct FrameOptions {
     std::string logFile;
 };
 FrameOptions ParseFrameOptions(const char* commandLine);
+
+// The text Windows would show for an error code ("error N" when it has none).
+std::string ErrorText(DWORD error);
+// The event code the setup program derives from an event text: its first two bytes as signed
+// 8-bit values, summed modulo 65536.
+unsigned short EventCode(const std::string& eventText);
+constexpr unsigned short kEventCancel = 132, kEventProceed = 146, kEventExit = 157;
+
+// ---- Frame and run: shared by the host and the Windows functions.
+extern const char* const kUsageText;
+int StartFrame(const char* commandLine); // as InitializeFrame answers
+bool EndFrame();                         // as TerminateFrame answers
+bool LoadAnswerFile(const std::string& path, std::string* error);
+// What went wrong last: a toolkit call that failed, or the text of an error message shown.
+void NoteFailure(const char* call);
+void NoteMessage(const std::string& text);
+// The outcome the run has reached so far.
+std::string Outcome();
 
 // ---- Cursor tokens
 HCURSOR NewCursorToken();

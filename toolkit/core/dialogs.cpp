@@ -7,22 +7,22 @@
 namespace tk
 {
 
-bool DoDialog(HWND parent, const char* library, int dialogId, const char* dialogProc)
+bool DoDialog(const DialogCall& request)
 {
-    if (!IsDialogLibrary(library)) {
+    if (!IsDialogLibrary(request.library.c_str())) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return false;
     }
-    if (!IsDialogId(dialogId) || !IsDialogProc(dialogProc)) {
+    if (!IsDialogId(request.id) || !IsDialogProc(request.procedure.c_str())) {
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return false;
     }
     std::vector<OpenDialog>& open = St().dialogs;
     // Called again for the dialog on top, the same dialog is shown again rather than a second
     // copy opened above it.
-    bool opened = open.empty() || open.back().id != dialogId;
+    bool opened = open.empty() || open.back().id != request.id;
     if (opened)
-        open.push_back({dialogId, 0});
+        open.push_back({request.id, request, 0});
     // A script or a user stuck in one dialog would otherwise never return: give up after a
     // bound, which the caller meets as a failed call.
     if (open.back().showingsInARow >= kMaxShowingsInARow) {
@@ -30,13 +30,24 @@ bool DoDialog(HWND parent, const char* library, int dialogId, const char* dialog
         return false;
     }
     ++open.back().showingsInARow;
-    int showing = ++St().showings[dialogId];
-    Ui().Log("dialog " + std::to_string(dialogId));
-    if (Ui().ShowDialog(parent, dialogId, showing))
-        return true;
-    if (opened)
-        open.pop_back(); // it never came up, so there is nothing to close
-    return false;
+    DialogCall call = request;
+    call.showing = ++St().showings[request.id];
+    call.again = !opened;
+    Ui().Log("dialog " + std::to_string(request.id));
+    if (!Ui().ShowDialog(call)) {
+        if (opened)
+            open.pop_back(); // it never came up, so there is nothing to close
+        return false;
+    }
+    // What the run has come to, for the line that ends an unattended log.
+    unsigned short event = EventCode(Symbol("DLGEVENT"));
+    if (request.id == kDialogFatal && !St().fatalShown) {
+        St().fatalShown = true;
+        St().fatalReason = St().lastProblem;
+    } else if (request.id == kDialogQuit) {
+        St().quitConfirmed = event == kEventExit;
+    }
+    return true;
 }
 
 bool KillDialogs(int count)
@@ -52,8 +63,10 @@ bool KillDialogs(int count)
         return false;
     }
     for (int i = 0; i < count; ++i) {
-        Ui().Log("close " + std::to_string(open.back().id));
+        int id = open.back().id;
+        Ui().Log("close " + std::to_string(id));
         open.pop_back();
+        Ui().DialogClosed(id);
     }
     return true;
 }

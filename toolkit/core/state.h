@@ -15,6 +15,7 @@ struct NoCaseLess {
 
 struct OpenDialog {
     int id;
+    DialogCall call;    // as it was opened, for its help
     int showingsInARow; // showings since it was opened; the loop guard counts these
 };
 
@@ -29,6 +30,19 @@ struct State {
     std::vector<HCURSOR> cursors;
     unsigned long nextCursor = 0;
     AnswerScript script;
+
+    // The frame and the install library.
+    HWND frame = nullptr;
+    bool installReady = false;
+    int sizeCheckMode = 0;
+
+    // The run, for its outcome.
+    bool runBegun = false, runEnded = false;
+    bool unattended = false;
+    bool fatalShown = false;
+    bool quitConfirmed = false;
+    std::string lastProblem, fatalReason;
+    unsigned long eventWrites = 0; // times DLGEVENT was set, so a dialog knows it has answered
 };
 
 State& St();

@@ -28,15 +28,16 @@ struct HostFrontend : Frontend {
         winsim::Note(line);
     }
 
-    bool ShowDialog(HWND, int dialogId, int showing) override
+    bool ShowDialog(const DialogCall& call) override
     {
+        int dialogId = call.id;
         if (IsCustomInstallDialog(dialogId)) {
             winsim::Note("dialog-symbols " + std::to_string(dialogId) + "|EditTextIn=" +
                          Symbol("EditTextIn") + "|EditFocus=" + Symbol("EditFocus") +
                          "|StatusItemsText=" + Joined("StatusItemsText") +
                          "|CheckItemsState=" + Joined("CheckItemsState"));
         }
-        PlayShowing(dialogId, showing);
+        PlayShowing(dialogId, call.showing);
         return true;
     }
 
@@ -44,6 +45,21 @@ struct HostFrontend : Frontend {
     {
         return MessageBoxA(parent, text, caption, style);
     }
+
+    HWND CreateFrame() override
+    {
+        return winsim::AddWindow("");
+    }
+
+    void DestroyFrame(HWND) override {}
+
+    // Kept aside rather than journalled: the journal is what a user or Windows would see.
+    void EndRun(const std::string& outcome) override
+    {
+        outcomes.push_back(outcome);
+    }
+
+    std::vector<std::string> outcomes;
 
     std::string ProgramsFolder() override
     {
@@ -72,20 +88,14 @@ struct HostFrontend : Frontend {
 };
 
 HostFrontend gHost;
-HostFrame gFrame;
 // A program linked with the host toolkit works without a test calling TkReset first.
 const bool gInstalled = (SetFrontend(&gHost), true);
 } // namespace
 
-HostFrame& Frame()
-{
-    return gFrame;
-}
-
 void InstallHostFrontend()
 {
     SetFrontend(&gHost);
-    gFrame = HostFrame();
+    gHost.outcomes.clear();
 }
 
 } // namespace tk
@@ -94,6 +104,11 @@ void TkReset()
 {
     tk::Reset();
     tk::InstallHostFrontend();
+}
+
+std::vector<std::string> TkOutcomes()
+{
+    return tk::gHost.outcomes;
 }
 
 void TkSetAnswerScript(const char* text)

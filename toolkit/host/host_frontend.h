@@ -5,12 +5,6 @@
 namespace tk
 {
 
-struct HostFrame {
-    HWND window = nullptr;
-    bool installReady = false;
-    int sizeCheckMode = 0;
-};
-HostFrame& Frame();
-void InstallHostFrontend(); // resets the frame too
+void InstallHostFrontend();
 
 } // namespace tk
