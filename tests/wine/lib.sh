@@ -1,21 +1,27 @@
 # Shared by the scenarios under Wine: the prefix template, one wine server per scenario, registry
 # and file helpers, and checks that say what they look at. Sourced, never run.
 #
+# The scenarios run the 32-bit build in a 32-bit prefix where this machine can execute 32-bit x86
+# code. Where it cannot (some kernels lack 32-bit support), they run the same sources built for
+# x86-64 Windows in a 64-bit prefix; every scenario says which.
+#
 # Environment a scenario gets from CTest (or sets by hand):
-#   WINDOWS_BUILD_DIR   the Windows build (build/win32), holding the programs under test
+#   WINDOWS_BUILD_DIR   the 32-bit Windows build (build/win32)
+#   WINDOWS64_BUILD_DIR the x86-64 Windows build (build/win64), used where 32-bit code cannot run
+#   WINE_TEST_ARCH      win32 or win64 to choose instead of finding out
 #   WINE_TEST_DIR       where prefixes live (build/host/wine); never inside the source tree
-#   WINE_TESTS_REQUIRED set to 1 to fail, not skip, where Wine cannot run 32-bit programs
+#   WINE_TESTS_REQUIRED set to 1 to fail, not skip, where Wine cannot run our programs
 #   WINE_TEST_KEEP      set to 1 to keep a scenario's prefix after a pass (a failure keeps it)
 #   WINE_TEST_RUN_TIMEOUT  seconds one program may run (60); a hang then fails, not blocks
 # shellcheck disable=SC2034  # constants the scenarios use
 set -u
 
 WT_SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-WT_WIN_BUILD=${WINDOWS_BUILD_DIR:-$WT_SOURCE_DIR/build/win32}
 WT_DIR=${WINE_TEST_DIR:-$WT_SOURCE_DIR/build/wine}
-WT_TEMPLATE=$WT_DIR/template
-WT_TOOLS=$WT_WIN_BUILD/tests/wine/win32
 WT_DRIVER_DIR=$WT_SOURCE_DIR/medium/driver
+# Debian's loaders; /usr/bin/wine always takes the 32-bit one when it is installed.
+WT_WINE32=${WINE_LOADER32:-/usr/lib/wine/wine}
+WT_WINE64=${WINE_LOADER64:-/usr/lib/wine/wine64}
 
 # The adapter every Wine prefix has, and the class its driver belongs to.
 WT_ADAPTER_ID='PCI\VEN_0000&DEV_0000&SUBSYS_00000000&REV_00'
@@ -25,10 +31,42 @@ WT_SETUP_KEY='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Setup'
 WT_RUN_KEY='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
 WT_REQUEST_KEY='HKLM\SOFTWARE\DisplaySetupTests\ClassInstaller'
 
-export WINEARCH=win32 WINEDEBUG=-all
+# win32 or win64: which build and prefix this machine can run; empty when neither.
+wt_pick_arch() {
+    case ${WINE_TEST_ARCH:-} in
+    win32 | win64)
+        echo "$WINE_TEST_ARCH"
+        return
+        ;;
+    esac
+    if [ -x "$WT_WINE32" ] && "$WT_WINE32" --version >/dev/null 2>&1; then
+        echo win32
+    elif [ -x "$WT_WINE64" ] && "$WT_WINE64" --version >/dev/null 2>&1; then
+        echo win64
+    fi
+}
+
+WT_ARCH=$(wt_pick_arch)
+if [ "$WT_ARCH" = win64 ]; then
+    WT_WINE=$WT_WINE64
+    WT_WIN_BUILD=${WINDOWS64_BUILD_DIR:-$WT_SOURCE_DIR/build/win64}
+    WT_ARCH_TEXT="the x86-64 build in a 64-bit prefix (this machine cannot run 32-bit x86 code)"
+    # Processes the loader starts on its own (wineboot, services) must use the same loader.
+    export WINELOADER=$WT_WINE64
+else
+    WT_WINE=$WT_WINE32
+    WT_WIN_BUILD=${WINDOWS_BUILD_DIR:-$WT_SOURCE_DIR/build/win32}
+    WT_ARCH_TEXT="the 32-bit build in a 32-bit prefix"
+fi
+WT_TEMPLATE=$WT_DIR/template-${WT_ARCH:-none}
+WT_TOOLS=$WT_WIN_BUILD/tests/wine/win32
+
+export WINEARCH=${WT_ARCH:-win32} WINEDEBUG=-all
 # Windows run headless through the null graphics driver the template selects; an X display
 # inherited from the caller would only slow them down.
 unset DISPLAY WINEDLLOVERRIDES
+
+wine() { "$WT_WINE" "$@"; }
 
 wt_passed=0
 wt_failed=0
@@ -38,16 +76,14 @@ wt_log() { printf '%s\n' "$*"; }
 
 # Why Wine cannot run our 32-bit programs here, or nothing when it can.
 wt_unavailable_reason() {
-    local tool
-    for tool in wine wineserver wineboot; do
-        if ! command -v "$tool" >/dev/null 2>&1; then
-            echo "Wine is not installed ($tool not found)"
-            return
-        fi
-    done
-    local out
-    if ! out=$(wine --version 2>&1); then
-        echo "the 32-bit Wine loader cannot start on this machine: ${out%%$'\n'*}"
+    if ! command -v wineserver >/dev/null 2>&1; then
+        echo "Wine is not installed (wineserver not found)"
+        return
+    fi
+    if [ -z "$WT_ARCH" ]; then
+        local out
+        out=$("$WT_WINE32" --version 2>&1)
+        echo "neither Wine loader starts on this machine ($WT_WINE32: ${out%%$'\n'*})"
     fi
 }
 
@@ -55,7 +91,10 @@ wt_unavailable_reason() {
 wt_require_wine() {
     local reason
     reason=$(wt_unavailable_reason)
-    [ -z "$reason" ] && return 0
+    if [ -z "$reason" ]; then
+        wt_log "runs $WT_ARCH_TEXT"
+        return 0
+    fi
     if [ "${WINE_TESTS_REQUIRED:-0}" = 1 ]; then
         echo "FAIL: $reason"
         exit 1
@@ -71,13 +110,13 @@ wt_require_file() {
     fi
 }
 
-# Makes the 32-bit prefix every scenario copies. Runs once per test run.
+# Makes the prefix every scenario copies. Runs once per test run.
 wt_make_template() {
     local building=$WT_DIR/template.new
     mkdir -p "$WT_DIR"
     rm -rf "$building" "$WT_TEMPLATE"
     wt_log "making the prefix template in $WT_TEMPLATE"
-    if ! WINEPREFIX=$building wineboot -i </dev/null >"$WT_DIR/template.log" 2>&1; then
+    if ! WINEPREFIX=$building wine wineboot -i </dev/null >"$WT_DIR/template.log" 2>&1; then
         echo "FAIL: wineboot -i failed; see $WT_DIR/template.log"
         return 1
     fi
@@ -86,10 +125,10 @@ wt_make_template() {
     # A crash ends the program instead of waiting for a debugger no one will use.
     WINEPREFIX=$building wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
         /v Debugger /f </dev/null >>"$WT_DIR/template.log" 2>&1
-    # Proof that our own 32-bit programs start, before any scenario depends on it.
+    # Proof that our own programs start, before any scenario depends on it.
     if [ -f "$WT_TOOLS/wtool.exe" ] &&
         ! WINEPREFIX=$building wine "$WT_TOOLS/wtool.exe" noop </dev/null >>"$WT_DIR/template.log" 2>&1; then
-        echo "FAIL: a 32-bit test program does not start in the new prefix; see $WT_DIR/template.log"
+        echo "FAIL: a test program does not start in the new prefix; see $WT_DIR/template.log"
         return 1
     fi
     # The server writes the registry files when it ends.
@@ -142,7 +181,7 @@ wt_end() {
 # the carriage returns of Windows text mode removed; its exit code is returned (124 when it ran
 # longer than WINE_TEST_RUN_TIMEOUT seconds, 60 unless told).
 wt_run() {
-    timeout "${WINE_TEST_RUN_TIMEOUT:-60}" wine "$@" </dev/null 2>>"$wt_prefix.stderr" | tr -d '\r'
+    timeout "${WINE_TEST_RUN_TIMEOUT:-60}" "$WT_WINE" "$@" </dev/null 2>>"$wt_prefix.stderr" | tr -d '\r'
     return "${PIPESTATUS[0]}"
 }
 
@@ -202,6 +241,9 @@ wt_check() { # description command...
     fi
 }
 
+# For checks that something is not so: wt_check "..." wt_not grep ...
+wt_not() { ! "$@"; }
+
 wt_expect() { # description expected actual
     if [ "$2" = "$3" ]; then
         wt_passed=$((wt_passed + 1))
@@ -228,4 +270,66 @@ wt_must() { # description command...
 wt_finish() {
     wt_log "$wt_passed passed, $wt_failed failed"
     [ "$wt_failed" -eq 0 ]
+}
+
+# The class installer Windows would bring, for this prefix only; "reboot" makes it ask for a
+# restart after each installation.
+wt_install_class_installer() { # [reboot]
+    cp "$WT_TOOLS/testclassinst.dll" "$WINEPREFIX/drive_c/windows/system32/"
+    wt_must "test class installer registered for the Display class" \
+        wt_reg_add "$WT_CLASS_KEY" Installer32 REG_SZ "testclassinst.dll,TestClassInstaller"
+    if [ "${1:-}" = reboot ]; then
+        wt_must "class installer told to ask for a restart" \
+            wt_reg_add "$WT_REQUEST_KEY" FlagsAfterInstall REG_DWORD 256
+    fi
+}
+
+# The Windows build's medium folder, copied to a folder of the prefix whose name holds a blank,
+# as a CD's or a download's often does. Sets wt_medium (path here) and wt_medium_win.
+wt_copy_medium() {
+    wt_require_file "$WT_WIN_BUILD/medium/Tarnwick.exe"
+    wt_medium_win='C:\Velora Medium\'
+    wt_medium="$WINEPREFIX/drive_c/Velora Medium"
+    rm -rf "$wt_medium"
+    cp -r "$WT_WIN_BUILD/medium" "$wt_medium"
+}
+
+# Sets a symbol of a setupNT.ini: replaces its line, or adds one at the top of [Symbols].
+wt_ini_set() { # file name value
+    local file=$1 name=$2 value=$3 escaped
+    escaped=$(printf '%s' "$value" | sed 's/[\\&|]/\\&/g')
+    if grep -qi "^$name=" "$file"; then
+        sed -i "s|^$name=.*|$name=$escaped|I" "$file"
+    else
+        sed -i "s|^\\[Symbols\\]|&\\n$name=$escaped|I" "$file"
+    fi
+}
+
+# Writes the script the robot plays (one step per line, from standard input) into the prefix
+# and runs it; the robot's report is printed and kept in $wt_prefix.robot.
+wt_robot() {
+    local status
+    cat >"$WINEPREFIX/drive_c/robot.txt"
+    # The robot's hook library must sit beside it.
+    cp "$WT_TOOLS/robot.exe" "$WT_TOOLS/robothook.dll" "$WINEPREFIX/drive_c/"
+    wt_run 'C:\robot.exe' 'C:\robot.txt' >"$wt_prefix.robot"
+    status=$?
+    sed 's/^/    robot: /' "$wt_prefix.robot"
+    return $status
+}
+
+# What the robot read at its n-th "show" step: the caption line and one line per control.
+wt_robot_shown() { # n
+    awk -v n="$1" '/^> / {on = 0} /^> show/ && ++seen == n {on = 1; next} on' "$wt_prefix.robot"
+}
+
+# The pictures the robot drew, as PNG files in the build folder's picture folder.
+wt_keep_pictures() {
+    local bmp out=$WT_DIR/pictures
+    command -v bmptopnm >/dev/null 2>&1 || return 0
+    mkdir -p "$out"
+    for bmp in "$WINEPREFIX"/drive_c/pictures/*.bmp; do
+        [ -f "$bmp" ] || continue
+        bmptopnm "$bmp" 2>/dev/null | pnmtopng >"$out/$(basename "$bmp" .bmp).png" 2>/dev/null
+    done
 }

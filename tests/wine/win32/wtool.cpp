@@ -8,8 +8,10 @@
 //   wtool runkey <key under HKLM> <value>    reads the command text and starts it with
 //                                           CreateProcessA, as given, waits for it and exits
 //                                           with its exit code
+//   wtool link <file.lnk>                    prints the shell link's "target=" and "arguments="
 //   wtool noop                               does nothing (a baseline for timings)
 #include <windows.h>
+#include <shlobj.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -94,6 +96,35 @@ static int RunKey(const char* keyPath, const char* valueName)
     return (int)exitCode;
 }
 
+static int Link(const char* path)
+{
+    if (FAILED(CoInitialize(nullptr)))
+        return 104;
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    int result = 104;
+    WCHAR widePath[MAX_PATH];
+    if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH) &&
+        SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   (void**)&link)) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file)) &&
+        SUCCEEDED(file->Load(widePath, STGM_READ))) {
+        char target[MAX_PATH] = "", arguments[1024] = "";
+        link->GetPath(target, sizeof(target), nullptr, SLGP_RAWPATH);
+        link->GetArguments(arguments, sizeof(arguments));
+        printf("target=%s\narguments=%s\n", target, arguments);
+        result = 0;
+    } else {
+        printf("not a readable shell link\n");
+    }
+    if (file)
+        file->Release();
+    if (link)
+        link->Release();
+    CoUninitialize();
+    return result;
+}
+
 int main(int argc, char** argv)
 {
     if (argc == 5 && strcmp(argv[1], "regdump") == 0)
@@ -102,8 +133,10 @@ int main(int argc, char** argv)
         return Paths();
     if (argc == 4 && strcmp(argv[1], "runkey") == 0)
         return RunKey(argv[2], argv[3]);
+    if (argc == 3 && strcmp(argv[1], "link") == 0)
+        return Link(argv[2]);
     if (argc == 2 && strcmp(argv[1], "noop") == 0)
         return 0;
-    fprintf(stderr, "usage: wtool regdump|paths|runkey|noop ...\n");
+    fprintf(stderr, "usage: wtool regdump|paths|runkey|link|noop ...\n");
     return 100;
 }
