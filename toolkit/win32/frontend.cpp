@@ -180,6 +180,10 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         EndPaint(hwnd, &ps);
         return 0;
     }
+    case WM_PRINTCLIENT:
+        // A picture of the frame (WM_PRINT, PrintWindow) shows what the screen shows.
+        PaintFrame(hwnd, reinterpret_cast<HDC>(wParam));
+        return 0;
     case WM_ERASEBKGND:
         return 1;
     case WM_SETTEXT: {

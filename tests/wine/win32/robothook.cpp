@@ -40,22 +40,43 @@ struct Canvas {
     HWND top;
 };
 
-// Each visible child paints itself at its place, below its parent's painting.
+// Draws one window's client area, as it paints it, into a bitmap of its own size and copies that
+// to (x, y) of the canvas. The controls expect their device origin at their own corner (they
+// clip to their client rectangle in device units), so each gets a device context of its own.
+static void PrintInto(HDC canvas, HWND window, int x, int y, int width, int height, UINT flags)
+{
+    if (width <= 0 || height <= 0)
+        return;
+    HDC dc = CreateCompatibleDC(canvas);
+    HBITMAP bitmap = CreateCompatibleBitmap(canvas, width, height);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    // What lies below shows through where the window paints nothing.
+    BitBlt(dc, 0, 0, width, height, canvas, x, y, SRCCOPY);
+    if (flags & PRF_NONCLIENT)
+        SendMessageA(window, WM_PRINT, (WPARAM)dc, flags);
+    else {
+        SendMessageA(window, WM_ERASEBKGND, (WPARAM)dc, 0);
+        SendMessageA(window, WM_PRINTCLIENT, (WPARAM)dc, flags);
+    }
+    BitBlt(canvas, x, y, width, height, dc, 0, 0, SRCCOPY);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+}
+
+// Each visible child paints itself at its place, above its parent's painting.
 static BOOL CALLBACK PrintChild(HWND child, LPARAM data)
 {
     Canvas* canvas = (Canvas*)data;
-    if (!IsWindowVisible(child) || GetParent(child) == nullptr)
-        return TRUE;
+    for (HWND up = child; up && up != canvas->top; up = GetParent(up))
+        if (!IsWindowVisible(up))
+            return TRUE;
     RECT topRect, rect;
     GetWindowRect(canvas->top, &topRect);
     GetWindowRect(child, &rect);
-    POINT old;
-    SetViewportOrgEx(canvas->dc, rect.left - topRect.left, rect.top - topRect.top, &old);
-    int saved = SaveDC(canvas->dc);
-    IntersectClipRect(canvas->dc, 0, 0, rect.right - rect.left, rect.bottom - rect.top);
-    SendMessageA(child, WM_PRINT, (WPARAM)canvas->dc, PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
-    RestoreDC(canvas->dc, saved);
-    SetViewportOrgEx(canvas->dc, old.x, old.y, nullptr);
+    PrintInto(canvas->dc, child, rect.left - topRect.left, rect.top - topRect.top,
+              rect.right - rect.left, rect.bottom - rect.top,
+              PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
     return TRUE;
 }
 
@@ -79,14 +100,7 @@ static void DrawFrame(HWND window, HDC dc, int width, int height)
         RECT caption = {border, border, width - border, top};
         DrawCaption(window, dc, &caption, DC_ACTIVE | DC_TEXT | DC_GRADIENT);
     }
-    POINT old;
-    SetViewportOrgEx(dc, left, top, &old);
-    int saved = SaveDC(dc);
-    IntersectClipRect(dc, 0, 0, client.right, client.bottom);
-    SendMessageA(window, WM_ERASEBKGND, (WPARAM)dc, 0);
-    SendMessageA(window, WM_PRINTCLIENT, (WPARAM)dc, PRF_CLIENT);
-    RestoreDC(dc, saved);
-    SetViewportOrgEx(dc, old.x, old.y, nullptr);
+    PrintInto(dc, window, left, top, client.right, client.bottom, PRF_CLIENT | PRF_ERASEBKGND);
 }
 
 static void Render(HWND window)
@@ -120,8 +134,8 @@ static void Render(HWND window)
     RegCloseKey(key);
 }
 
-extern "C" __declspec(dllexport) LRESULT CALLBACK RobotCallWndProc(int code, WPARAM wParam,
-                                                                    LPARAM lParam)
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    RobotCallWndProc(int code, WPARAM wParam, LPARAM lParam)
 {
     static UINT renderMessage = RegisterWindowMessageA("DisplaySetupTestsRobotRender");
     if (code == HC_ACTION) {
