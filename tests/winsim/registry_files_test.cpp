@@ -147,6 +147,20 @@ TEST_F(Files, CopyFileFollowsWindowsRules)
               GetFileAttributesA("C:\\Dst\\rw.txt"));
 }
 
+TEST_F(Files, RelativePathsResolveAgainstTheProgramsFolder)
+{
+    winsim::SetModulePath("C:\\Media\\Setup.exe");
+    winsim::PutFile("C:\\Media\\a.txt", "medium");
+
+    EXPECT_TRUE(CopyFileA("a.txt", "C:\\copy.txt", FALSE));
+    EXPECT_TRUE(CopyFileA("..\\Media\\a.txt", "sub.txt", FALSE));
+
+    std::string content;
+    EXPECT_TRUE(winsim::GetFile("C:\\copy.txt", &content));
+    EXPECT_EQ("medium", content);
+    EXPECT_TRUE(winsim::Exists("C:\\Media\\sub.txt"));
+}
+
 TEST_F(Files, DirectoriesAndAttributes)
 {
     SetLastError(0);

@@ -31,8 +31,16 @@ std::string CanonOrDie(const char* call, LPCSTR path)
     if (!path)
         Unmodelled(call, "a NULL path");
     std::string canon = NormPath(path);
+    // A path relative to the current folder resolves against the program's own folder, the
+    // current folder of a program started from its icon. Drive-relative ("C:x") and
+    // root-relative ("\\x") paths are not modelled.
+    bool relative = path[0] != '\0' && path[0] != '\\' && path[0] != '/' && path[1] != ':';
+    if (canon.empty() && relative) {
+        std::string folder = M().modulePath.substr(0, M().modulePath.find_last_of('\\') + 1);
+        canon = NormPath(folder + path);
+    }
     if (canon.empty())
-        Unmodelled(call, std::string("the relative path \"") + path + "\"");
+        Unmodelled(call, std::string("the path \"") + path + "\"");
     return canon;
 }
 
