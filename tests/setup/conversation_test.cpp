@@ -26,9 +26,7 @@ TEST_F(SetupRun, InformationDialogEventTexts)
         {"ZZ", {"100", "100"}},
     };
     for (const auto& c : cases) {
-        winsim::Reset();
-        TkReset();
-        UseMedium(mediumDir);
+        FreshMachine(mediumDir);
         WriteConfig(InfoOnly());
         Answers(std::string("[100]\nevent.1=") + c.event + "\nevent=CONTINUE\n");
 
@@ -95,9 +93,7 @@ TEST_F(SetupRun, QuitFromEachDialog)
          false},
     };
     for (const auto& c : cases) {
-        winsim::Reset();
-        TkReset();
-        UseMedium(mediumDir);
+        FreshMachine(mediumDir);
         WriteConfig(c.custom ? FullInstall() : InfoOnly());
         Answers(c.script);
 
@@ -153,9 +149,7 @@ TEST_F(SetupRun, DestinationRules)
         {"C:\\Util", "c:\\setup", {"6200"}, "c:\\setup\\"},
     };
     for (const auto& c : cases) {
-        winsim::Reset();
-        TkReset();
-        UseMedium(mediumDir);
+        FreshMachine(mediumDir);
         Config config = FullInstall().Set("APP_DEST_PATH", c.configured);
         config.sections.clear(); // nothing to copy: the entries alone are under test
         config.Drop("APP_STARTUP");
@@ -186,9 +180,7 @@ TEST_F(SetupRun, CancelConfirmsTheEntriesAndStatesSelectComponents)
         {"[6200]\ncheck=OFF OFF\n", false, false},
     };
     for (const auto& c : cases) {
-        winsim::Reset();
-        TkReset();
-        UseMedium(mediumDir);
+        FreshMachine(mediumDir);
         WriteConfig(FullInstall());
         Answers(c.script);
 
@@ -211,9 +203,7 @@ TEST_F(SetupRun, FatalDialogUntilAcknowledged)
         {"[400]\naction=quit\n", {"400"}}, // WM_QUIT while it is up: no second fatal dialog
     };
     for (const auto& c : cases) {
-        winsim::Reset();
-        TkReset();
-        UseMedium(mediumDir); // and no setupNT.ini: opening it fails before any dialog
+        FreshMachine(mediumDir); // and no setupNT.ini: opening it fails before any dialog
         Answers(c.script);
 
         EXPECT_EQ(0, Run()) << c.script;
@@ -240,9 +230,7 @@ TEST_F(SetupRun, FailingToolkitCallsEndInOneFatalDialog)
 {
     for (const char* call : {"FDoDialogExt", "FSetBitmap", "FAddListItem", "FSetSymbolValue",
                              "FCreateProgManItem", "GrcCopyFilesInCopyList", "FRestoreCursor"}) {
-        winsim::Reset();
-        TkReset();
-        UseMedium(mediumDir);
+        FreshMachine(mediumDir);
         WriteConfig(FullInstall());
         winsim::FailCall(call, 1, ERROR_GEN_FAILURE);
 
@@ -257,9 +245,7 @@ TEST_F(SetupRun, FailingToolkitCallsEndInOneFatalDialog)
 TEST_F(SetupRun, FrameThatCannotStartEndsQuietly)
 {
     for (const char* call : {"InitializeFrame", "FInitializeInstall"}) {
-        winsim::Reset();
-        TkReset();
-        UseMedium(mediumDir);
+        FreshMachine(mediumDir);
         WriteConfig(FullInstall());
         winsim::FailCall(call, 1, ERROR_GEN_FAILURE);
 

@@ -34,9 +34,7 @@ TEST_F(SetupRun, SymbolLimits)
     };
     for (const auto& c : cases) {
         for (int length : {c.limit - 1, c.limit}) {
-            winsim::Reset();
-            TkReset();
-            UseMedium(mediumDir);
+            FreshMachine(mediumDir);
             // A value that changes nothing else: digits keep the choices as they were, and the
             // bitmap id stays the one our dialog library has.
             std::string value(length, '2');
@@ -62,10 +60,8 @@ TEST_F(SetupRun, SymbolLimits)
 TEST_F(SetupRun, HelperCommandLineAtItsBuffer)
 {
     for (int dirLength : {239, 240}) { // "\"" + dir + "Brinmoor.EXE\" 0": 255 or 256 characters
-        winsim::Reset();
-        TkReset();
         std::string dir = "C:\\" + std::string(dirLength - 4, 'm') + "\\";
-        UseMedium(dir);
+        FreshMachine(dir);
         WriteConfig(InfoOnly().Set("UPDATE_SOURCE_PATH", "1"));
 
         EXPECT_EQ(0, Run());
@@ -88,10 +84,8 @@ TEST_F(SetupRun, ConfigurationPathAtItsBuffer)
         bool opens;
     } cases[] = {{248, true}, {249, false}}; // dir + "setupNT.ini" is 259 or 260 characters
     for (const auto& c : cases) {
-        winsim::Reset();
-        TkReset();
         std::string dir = "C:\\" + std::string(c.dirLength - 4, 'p') + "\\";
-        UseMedium(dir);
+        FreshMachine(dir);
         winsim::SetModulePath(dir + "S.exe");
         WriteConfig(InfoOnly());
 
@@ -129,9 +123,7 @@ TEST_F(SetupRun, CommandLinesAtTheirBuffer)
         {"APP_STARTUP", 54, false}, // plus two quotes
     };
     for (const auto& c : cases) {
-        winsim::Reset();
-        TkReset();
-        UseMedium(mediumDir);
+        FreshMachine(mediumDir);
         Config config = FullInstall().Set("APP_DEST_PATH", dest).Set("APP_STARTUP", "s.exe");
         config.sections.clear();
         WriteConfig(config.Set(c.symbol, std::string(c.length, 'x')));
@@ -161,9 +153,7 @@ TEST_F(SetupRun, StartupEntryQuotesItsProgram)
         {"C:\\Util\\", "bin\\u.exe -x", "\"C:\\Util\\bin\\u.exe\" -x"},
     };
     for (const auto& c : cases) {
-        winsim::Reset();
-        TkReset();
-        UseMedium(mediumDir);
+        FreshMachine(mediumDir);
         WriteConfig(FullInstall().Set("APP_DEST_PATH", c.dest).Set("APP_STARTUP", c.startup));
 
         EXPECT_EQ(0, Run());
@@ -217,9 +207,7 @@ TEST_F(SetupRun, WindowsAndFontsFolders)
         {"C:\\", "C:\\dispcpl.ini", "C:\\Fonts\\dispcpl.fon"},
     };
     for (const auto& c : cases) {
-        winsim::Reset();
-        TkReset();
-        UseMedium(mediumDir);
+        FreshMachine(mediumDir);
         winsim::SetWindowsDir(c.windowsDir);
         WriteConfig(FullInstall());
 
@@ -237,9 +225,7 @@ TEST_F(SetupRun, FontsFolderPastItsBufferEndsVisibly)
         bool fits;
     } cases[] = {{253, true}, {254, false}}; // + "\Fonts": 259 or 260 characters
     for (const auto& c : cases) {
-        winsim::Reset();
-        TkReset();
-        UseMedium(mediumDir);
+        FreshMachine(mediumDir);
         winsim::SetWindowsDir("C:\\" + std::string(c.length - 3, 'w'));
         WriteConfig(FullInstall());
 

@@ -172,10 +172,7 @@ TEST_F(SetupRun, DeviceRequestSeries)
         {{}, 0},
     };
     for (const auto& c : cases) {
-        winsim::Reset();
-        TkReset();
-        devicesAdded = 0;
-        UseMedium(mediumDir);
+        FreshMachine(mediumDir);
         Config config = InfoOnly().Drop("ID_1");
         for (const auto& [name, value] : c.symbols)
             config.Set(name, value);
@@ -202,9 +199,7 @@ TEST_F(SetupRun, SourcePathHelperStartsFromOwnDirectoryQuoted)
         {"C:\\Setup\\", " 1", false}, {"C:\\Setup\\", nullptr, false},
     };
     for (const auto& c : cases) {
-        winsim::Reset();
-        TkReset();
-        UseMedium(c.medium);
+        FreshMachine(c.medium);
         Config config = InfoOnly().Set("STF_SRCDIR", "D:\\Elsewhere\\");
         c.flag ? config.Set("UPDATE_SOURCE_PATH", c.flag) : config.Drop("UPDATE_SOURCE_PATH");
         WriteConfig(config);
@@ -257,9 +252,7 @@ TEST_F(SetupRun, BitmapIdConvertedLikeAtoi)
         const char* id;
     } cases[] = {{"1", "1"}, {" 1ab", "1"}, {"+1", "1"}, {"abc", "0"}, {"", "0"}, {"-0", "0"}};
     for (const auto& c : cases) {
-        winsim::Reset();
-        TkReset();
-        UseMedium(mediumDir);
+        FreshMachine(mediumDir);
         WriteConfig(InfoOnly().Set("APP_BITMAP", c.value));
 
         EXPECT_EQ(0, Run());
@@ -276,9 +269,7 @@ TEST_F(SetupRun, ProgramItemsEndAtFirstMissingName)
         size_t items;
     } cases[] = {{{}, 0}, {{1, 2, 4}, 2}, {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, 10}, {{2}, 0}};
     for (const auto& c : cases) {
-        winsim::Reset();
-        TkReset();
-        UseMedium(mediumDir);
+        FreshMachine(mediumDir);
         Config config = FullInstall().Drop("APP_PROGRAM_ITEM_NAME1").Drop("APP_PROGRAM_ITEM_FILE1");
         config.Drop("APP_PROGRAM_ITEM_NAME2").Drop("APP_PROGRAM_ITEM_FILE2");
         for (int n : c.names) {

@@ -52,9 +52,15 @@ Config InfoOnly()
 
 void SetupRun::SetUp()
 {
+    FreshMachine(mediumDir);
+}
+
+void SetupRun::FreshMachine(const std::string& dir)
+{
     winsim::Reset();
     TkReset();
-    UseMedium(mediumDir);
+    devicesAdded = 0;
+    UseMedium(dir);
 }
 
 void SetupRun::UseMedium(const std::string& dir)

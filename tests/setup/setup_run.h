@@ -37,6 +37,8 @@ class SetupRun : public ::testing::Test
   protected:
     void SetUp() override;
 
+    // A new machine and toolkit with the medium in dir, as each case of a table needs.
+    void FreshMachine(const std::string& dir = "C:\\Setup\\");
     // The medium lives in mediumDir (with final backslash); the program is Tarnwick.exe there.
     void UseMedium(const std::string& dir);
     void WriteConfig(const Config& config);
