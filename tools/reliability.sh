@@ -47,7 +47,7 @@ for target in "${targets[@]}"; do
     mkdir -p "$work"
     log=build/fuzz/fuzz_$target.log
     # Findings are written into build/fuzz, never into the source tree.
-    if (cd build/fuzz && "tests/fuzz/fuzz_$target" -runs="$runs" -seed=1 -timeout=30 \
+    if (cd build/fuzz && "tests/fuzz/fuzz_$target" -runs="$runs" -timeout=30 \
             -artifact_prefix="$PWD/" "corpus-$target" "../../tests/fuzz/corpus/$target") \
         >"$log" 2>&1; then
         done_line=$(grep -E '^Done [0-9]+ runs' "$log" | tail -1)
