@@ -49,12 +49,5 @@ out=$(wt_run "$WT_TOOLS/wtool.exe" runkey "$run_key" "$entry")
 status=$?
 sed 's/^/    /' <<<"$out"
 wt_expect "the restore run exits with 0" 0 "$status"
-wt_expect "SourcePath restored byte for byte" "$source_before" \
-    "$(wt_reg_bytes HKLM "$setup_key" SourcePath)"
-wt_expect "ServicePackSourcePath restored byte for byte" "$pack_before" \
-    "$(wt_reg_bytes HKLM "$setup_key" ServicePackSourcePath)"
-for value in SourcePath.BackupByZelnora ServicePackSourcePath.BackupByZelnora; do
-    wt_expect "$value deleted" missing "$(wt_reg_bytes HKLM "$setup_key" "$value")"
-done
-wt_expect "the start-up entry deleted" missing "$(wt_reg_bytes HKLM "$run_key" "$entry")"
+wt_check_source_paths_restored "$setup_key" "$run_key" "$entry" "$source_before" "$pack_before"
 wt_finish

@@ -57,16 +57,7 @@ InfSection Velora_Install
 VeloraDriverVersion 1.2.0.0
 VeloraDriverFile vldisp.sys
 TABLE
-while read -r name data; do
-    wt_expect "Settings value $name" "$data" "$(wt_reg_get "$key\\Settings" "$name")"
-done <<'TABLE'
-VeloraPanelName Velora Display Panel
-VeloraDefaultRefresh 0x4b
-VeloraDualView 0x0
-VeloraOpenGLDriver vlogl32
-VeloraOpenGLVersion 0x2
-VeloraOpenGLSwapInterval 0x1
-TABLE
+wt_check_settings_values "$key"
 wt_check "the driver file is copied to the drivers folder" \
     cmp -s "$WT_DRIVER_DIR/vldisp.sys" "$WINEPREFIX/drive_c/windows/system32/drivers/vldisp.sys"
 

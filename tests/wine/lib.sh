@@ -333,3 +333,31 @@ wt_keep_pictures() {
         bmptopnm "$bmp" 2>/dev/null | pnmtopng >"$out/$(basename "$bmp" .bmp).png" 2>/dev/null
     done
 }
+
+# The values the sample driver package's two settings sections write below a driver key.
+wt_check_settings_values() { # driver key
+    local name data
+    while read -r name data; do
+        wt_expect "Settings value $name" "$data" "$(wt_reg_get "$1\\Settings" "$name")"
+    done <<'TABLE'
+VeloraPanelName Velora Display Panel
+VeloraDefaultRefresh 0x4b
+VeloraDualView 0x0
+VeloraOpenGLDriver vlogl32
+VeloraOpenGLVersion 0x2
+VeloraOpenGLSwapInterval 0x1
+TABLE
+}
+
+# After Brinmoor's start-up entry has run as at log-on: both source paths hold their former
+# bytes again, and the backups and the entry are gone.
+wt_check_source_paths_restored() { # setup key, run key, entry, former SourcePath, former ServicePackSourcePath
+    local setup_key=$1 run_key=$2 entry=$3 value
+    wt_expect "SourcePath restored byte for byte" "$4" "$(wt_reg_bytes HKLM "$setup_key" SourcePath)"
+    wt_expect "ServicePackSourcePath restored byte for byte" "$5" \
+        "$(wt_reg_bytes HKLM "$setup_key" ServicePackSourcePath)"
+    for value in SourcePath.BackupByZelnora ServicePackSourcePath.BackupByZelnora; do
+        wt_expect "$value deleted" missing "$(wt_reg_bytes HKLM "$setup_key" "$value")"
+    done
+    wt_expect "the start-up entry deleted" missing "$(wt_reg_bytes HKLM "$run_key" "$entry")"
+}

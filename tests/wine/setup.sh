@@ -90,17 +90,7 @@ check_driver_installed() {
     wt_expect "driver installed: INF values" 1.2.0.0 "$(wt_reg_get "$driver_key" VeloraDriverVersion)"
     wt_check "the driver file is in the drivers folder" \
         cmp -s "$WT_DRIVER_DIR/vldisp.sys" "$windows/system32/drivers/vldisp.sys"
-    local name data
-    while read -r name data; do
-        wt_expect "Settings value $name" "$data" "$(wt_reg_get "$driver_key\\Settings" "$name")"
-    done <<'TABLE'
-VeloraPanelName Velora Display Panel
-VeloraDefaultRefresh 0x4b
-VeloraDualView 0x0
-VeloraOpenGLDriver vlogl32
-VeloraOpenGLVersion 0x2
-VeloraOpenGLSwapInterval 0x1
-TABLE
+    wt_check_settings_values "$driver_key"
 }
 
 case $case_name in
@@ -268,13 +258,7 @@ source-path)
     echo "log-on: the start-up entry's command"
     out=$(wt_run "$WT_TOOLS/wtool.exe" runkey "$run_key" "$entry")
     wt_expect "the restore run exits with 0" 0 $?
-    wt_expect "SourcePath restored byte for byte" "$source_before" "$(wt_reg_bytes HKLM "$setup_key" SourcePath)"
-    wt_expect "ServicePackSourcePath restored byte for byte" "$pack_before" \
-        "$(wt_reg_bytes HKLM "$setup_key" ServicePackSourcePath)"
-    for value in SourcePath.BackupByZelnora ServicePackSourcePath.BackupByZelnora; do
-        wt_expect "$value deleted" missing "$(wt_reg_bytes HKLM "$setup_key" "$value")"
-    done
-    wt_expect "the start-up entry deleted" missing "$(wt_reg_bytes HKLM "$run_key" "$entry")"
+    wt_check_source_paths_restored "$setup_key" "$run_key" "$entry" "$source_before" "$pack_before"
     ;;
 
 overflow)

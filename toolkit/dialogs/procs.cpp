@@ -135,6 +135,18 @@ INT_PTR Command(HWND dialog, WPARAM wParam, const char* cancelEvent)
         return FALSE;
     }
 }
+
+// A dialog of buttons only: centred, each button recording its event, Esc recording "CANCEL".
+INT_PTR ButtonDialog(HWND dialog, UINT message, WPARAM wParam)
+{
+    if (message == WM_INITDIALOG) {
+        Centre(dialog);
+        return TRUE;
+    }
+    if (message == WM_COMMAND)
+        return Command(dialog, wParam, "CANCEL");
+    return FALSE;
+}
 } // namespace
 
 extern "C" {
@@ -143,39 +155,21 @@ extern "C" {
 INT_PTR CALLBACK FInfoDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     (void)lParam;
-    if (message == WM_INITDIALOG) {
-        Centre(dialog);
-        return TRUE;
-    }
-    if (message == WM_COMMAND)
-        return Command(dialog, wParam, "CANCEL");
-    return FALSE;
+    return ButtonDialog(dialog, message, wParam);
 }
 
 // Quit dialog: Leave Setup quits; Continue Setup and Esc go back.
 INT_PTR CALLBACK FQuitDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     (void)lParam;
-    if (message == WM_INITDIALOG) {
-        Centre(dialog);
-        return TRUE;
-    }
-    if (message == WM_COMMAND)
-        return Command(dialog, wParam, "CANCEL");
-    return FALSE;
+    return ButtonDialog(dialog, message, wParam);
 }
 
 // Messages acknowledged with OK (the error and bad-folder dialogs); Exit Setup asks to leave.
 INT_PTR CALLBACK FInfo0DlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     (void)lParam;
-    if (message == WM_INITDIALOG) {
-        Centre(dialog);
-        return TRUE;
-    }
-    if (message == WM_COMMAND)
-        return Command(dialog, wParam, "CANCEL");
-    return FALSE;
+    return ButtonDialog(dialog, message, wParam);
 }
 
 // Custom installation: the folder and the two components. Esc asks to leave, like Exit Setup,
