@@ -65,7 +65,14 @@ int main()
     std::printf("%10s %10s %16s %18s %12s\n", "devices", "matched", "ns/device/pass",
                 "calls/device/pass", "device sets");
     for (int i = 0; i < 3; i++) {
+        // The fastest of a few runs: a single run of the smallest size lasts milliseconds and
+        // any other work on the machine shows in it.
         Figures f = Measure(sizes[i]);
+        for (int run = 1; run < 5; run++) {
+            Figures again = Measure(sizes[i]);
+            if (again.secondsPerDevicePerPass < f.secondsPerDevicePerPass)
+                f = again;
+        }
         perDevice[i] = f.secondsPerDevicePerPass;
         std::printf("%10d %10d %16.1f %18.3f %12d\n", sizes[i], f.matched,
                     f.secondsPerDevicePerPass * 1e9, f.callsPerDevicePerPass, f.deviceSets);

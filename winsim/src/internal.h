@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -101,6 +102,50 @@ struct Fault {
     DWORD error;
 };
 
+// Every call's name in order, kept as an index into the names seen so far: a device walk over
+// many devices makes millions of calls, and a string per call would dominate its cost.
+struct CallRecord {
+    std::deque<std::string> names; // each distinct name once; a deque keeps them in place
+    std::unordered_map<std::string_view, uint32_t> index;
+    std::vector<uint32_t> calls;
+    mutable std::vector<std::string> texts; // the names in call order, made when asked for
+
+    // The index views the strings inside names: moving keeps them in place, copying would not.
+    CallRecord() = default;
+    CallRecord(const CallRecord&) = delete;
+    CallRecord& operator=(const CallRecord&) = delete;
+    CallRecord(CallRecord&&) = default;
+    CallRecord& operator=(CallRecord&&) = default;
+
+    void Add(std::string_view name)
+    {
+        auto found = index.find(name);
+        if (found == index.end()) {
+            names.emplace_back(name);
+            found = index.emplace(names.back(), uint32_t(names.size() - 1)).first;
+        }
+        calls.push_back(found->second);
+    }
+    size_t size() const
+    {
+        return calls.size();
+    }
+    const std::vector<std::string>& Texts() const
+    {
+        if (texts.size() > calls.size())
+            texts.clear();
+        for (size_t i = texts.size(); i < calls.size(); i++)
+            texts.push_back(names[calls[i]]);
+        return texts;
+    }
+    void Assign(const std::vector<std::string>& log)
+    {
+        *this = CallRecord();
+        for (const std::string& name : log)
+            Add(name);
+    }
+};
+
 struct Machine {
     std::string modulePath, windowsDir, tempDir;
     int cx = 1024, cy = 768;
@@ -126,7 +171,7 @@ struct Machine {
     long foreignLocalBlocks = 0; // such buffers left by a child run
     uintptr_t nextHandle = 0x10000;
     std::vector<Fault> faults;
-    std::vector<std::string> callLog;
+    CallRecord callLog;
     DWORD lastError = 0;
 };
 

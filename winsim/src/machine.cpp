@@ -381,7 +381,7 @@ long CallCount()
 
 const std::vector<std::string>& CallLog()
 {
-    return M().callLog;
+    return M().callLog.Texts();
 }
 
 OpenHandles Open()

@@ -239,7 +239,7 @@ std::string Serialize(const Machine& m)
         w.I(f.remaining);
         w.U(f.error);
     }
-    PutStrings(w, m.callLog);
+    PutStrings(w, m.callLog.Texts());
     w.U(m.lastError);
     w.S(kMagic);
     return w.out;
@@ -393,7 +393,7 @@ bool Deserialize(const std::string& bytes, Machine* out)
         f.error = DWORD(r.U());
         m.faults.push_back(f);
     }
-    m.callLog = GetStrings(r);
+    m.callLog.Assign(GetStrings(r));
     m.lastError = DWORD(r.U());
     if (!r.ok || r.S() != kMagic || !r.ok)
         return false;

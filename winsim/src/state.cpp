@@ -25,7 +25,7 @@ uintptr_t NewHandle()
 static bool CountDown(const char* name, DWORD* error)
 {
     Machine& m = M();
-    m.callLog.push_back(name);
+    m.callLog.Add(name);
     bool fire = false;
     DWORD err = 0;
     for (auto it = m.faults.begin(); it != m.faults.end();) {
